@@ -27,7 +27,8 @@ function(tcs_generate_export_defs table outdir)
       string(REGEX MATCH "@[0-9]+$" argbytes "${symbol}")
       string(APPEND msvc "  ${name}${argbytes} @${ordinal}\n")
     endif()
-    string(APPEND mingw "  ${symbol} == ${name} @${ordinal}\n")
+    # dlltool reads the import name after the ordinal.
+    string(APPEND mingw "  ${symbol} @${ordinal} == ${name}\n")
     math(EXPR count "${count} + 1")
   endforeach()
   # Rewritten only when changed, so an unchanged table relinks nothing.
