@@ -132,7 +132,7 @@ int Run(const std::string& command) {
         const unsigned guard = 64;
         std::vector<unsigned char> buffer(size + guard, static_cast<unsigned char>(fill));
         std::memset(buffer.data() + size, 0xee, guard);
-        result = reinterpret_cast<Call2>(proc)(buffer.data(), size);
+        result = reinterpret_cast<Call2>(reinterpret_cast<void*>(proc))(buffer.data(), size);
         for (unsigned i = size; i < size + guard; ++i)
             if (buffer[i] != 0xee) { std::printf("! OVERRUN %s at %u\n", noun.c_str(), i - size); std::fflush(stdout); return 3; }
         const size_t n = strnlen(reinterpret_cast<const char*>(buffer.data()), size);
@@ -142,13 +142,13 @@ int Run(const std::string& command) {
         const bool null = parts.size() < 2 || parts[1] == "<null>";
         const std::string value = null ? "" : Unescape(parts[1]);
         const unsigned length = parts.size() > 2 ? std::strtoul(parts[2].c_str(), nullptr, 10) : static_cast<unsigned>(value.size());
-        result = reinterpret_cast<Call2>(proc)(null ? nullptr : const_cast<char*>(value.c_str()), length);
+        result = reinterpret_cast<Call2>(reinterpret_cast<void*>(proc))(null ? nullptr : const_cast<char*>(value.c_str()), length);
     } else if (isNumber) {
         const long long value = parts.size() > 1 ? std::strtoll(parts[1].c_str(), nullptr, 10) : 0;
-        result = reinterpret_cast<Call1>(proc)(static_cast<long>(value));
+        result = reinterpret_cast<Call1>(reinterpret_cast<void*>(proc))(static_cast<long>(value));
         if (returns == 'X') result = 0;
     } else {
-        result = reinterpret_cast<Call0>(proc)();
+        result = reinterpret_cast<Call0>(reinterpret_cast<void*>(proc))();
     }
     if (returns == 'K') std::printf("= %lu\t%s\t%s\n", static_cast<unsigned long>(result), text.c_str(), hex.c_str());
     else std::printf("= %ld\t%s\t%s\n", result, text.c_str(), hex.c_str());
