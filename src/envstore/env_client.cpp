@@ -34,9 +34,15 @@ int ReadEnvValue(const char* name, void* buffer, unsigned int* length) {
     OpenStore store;
     if (!store.isOpen())
         return -1;
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt)
+    // A failed read may leave the length the value needs in the word; every
+    // attempt must again offer only the caller's capacity, or the retry
+    // writes past the buffer.
+    const unsigned int capacity = *length;
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        *length = capacity;
         if (EnvRead(name, buffer, length) == 0)
             return 0;
+    }
     return -1;
 }
 
