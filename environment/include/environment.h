@@ -11,10 +11,14 @@
  *       CSIDL_COMMON_APPDATA (usually C:\ProgramData) + "\Tavix\environment".
  *   Missing folders are created; a folder the store creates lets every
  *   signed-in account read and write it. The variable is read once per
- *   process, at the first EnvOpen. The folder must be on a local disk, and
- *   its full path at most ENV_MAX_DIR characters. The writers' lock is the
- *   named mutex "Global\TavixEnvironment-<hash of the folder's full path>",
- *   so stores in different folders never share a lock.
+ *   process, at the first EnvOpen. The folder's full path may have at most
+ *   ENV_MAX_DIR characters, and it must be on a local disk: every process
+ *   maps the file, and only local files keep all their views in step. The
+ *   writers' lock is the named mutex
+ *   "Global\TavixEnvironment-<hash of the folder's full path, upper-cased>",
+ *   so stores in different folders never share a lock. The file has a fixed
+ *   size of about 8.2 MiB; while a process uses it, no one can rename,
+ *   delete or truncate it.
  *
  * KEYS AND VALUES
  *   A key is a zero-terminated string of 1 to ENV_MAX_KEY bytes (any byte
@@ -39,7 +43,8 @@
  *               store full, store damaged beyond repair. Results below -1
  *               are transient and worth another attempt: ENV_BUSY (another
  *               writer held the lock for ENV_LOCK_TIMEOUT_MS), ENV_IO_ERROR
- *               (the value could not be flushed to disk).
+ *               (the value could not be flushed to disk; readers may
+ *               already see it).
  *   EnvRead(key, buffer, length)
  *               *length holds the capacity of buffer on entry. ENV_OK: the
  *               value stands in buffer and *length holds its length.

@@ -22,8 +22,9 @@ const char kMutexSddl[] = "D:(A;;0x1f0001;;;SY)(A;;0x1f0001;;;BA)(A;;0x100001;;;
 
 #ifdef ENV_TEST_HOOKS
 // Test builds: TAVIX_ENVIRONMENT_TEST_STOP names a point of EnvWrite where the
-// writer leaves a marker file "hook-reached" and then dies (or hangs, holding
-// the lock), as a killed process would.
+// writer leaves a marker file "hook-reached" in the store's folder and then
+// dies with exit code 77, as a killed process would ("hang": it stops for
+// good after writing the spare slot, holding the lock).
 enum class Hook { kNone, kSlotWritten, kSlotFlushed, kPublished, kHang };
 #endif
 
@@ -64,7 +65,7 @@ void HookAt(Hook point) {
   Handle marker_file(CreateFileA(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   marker_file.Reset();
   if (g.hook == Hook::kHang) Sleep(INFINITE);
-  TerminateProcess(GetCurrentProcess(), 99);
+  TerminateProcess(GetCurrentProcess(), 77);
 }
 #else
 #define HookAt(point) ((void)0)
@@ -161,6 +162,15 @@ bool SetSize(HANDLE file, uint32_t size) {
   LARGE_INTEGER at;
   at.QuadPart = size;
   return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+}
+
+// A sound header of another layout: a newer store's file, left as it is.
+bool IsForeign(HANDLE file) {
+  alignas(8) uint8_t page[kHeaderSize] = {};
+  OVERLAPPED at = {};
+  DWORD got = 0;
+  if (!ReadFile(file, page, sizeof page, &got, &at)) return false;
+  return View(page).CheckHeader() == HeaderCheck::kForeign;
 }
 
 bool SizeIsRight(HANDLE file) {
@@ -284,6 +294,7 @@ int OpenStore() {
     }
   }
   if (!file.valid()) return ENV_FAILED;
+  if (IsForeign(file.get())) return ENV_FAILED;
 
   // Mapping extends a short file, so the size is checked (and the file kept
   // aside) first.
