@@ -1,0 +1,31 @@
+# Checks the export table of environment.dll and that a client linked with
+# environment::ordinals imports it by ordinal only.
+#   cmake -DREADOBJ=llvm-readobj -DDLL=environment.dll -DCLIENT=client.exe -P check_binaries.cmake
+
+execute_process(COMMAND ${READOBJ} --coff-exports ${DLL} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "llvm-readobj failed on ${DLL}")
+endif()
+string(REGEX MATCHALL "Ordinal: [0-9]+\n *Name: [A-Za-z_@0-9]*" pairs "${out}")
+string(REGEX REPLACE "\n *Name: " "=" pairs "${pairs}")
+string(REPLACE "Ordinal: " "" pairs "${pairs}")
+set(want "1=EnvOpen;2=EnvClose;3=EnvWrite;4=EnvRead")
+if(NOT pairs STREQUAL want)
+  message(FATAL_ERROR "exports of ${DLL}: '${pairs}', expected '${want}'")
+endif()
+
+execute_process(COMMAND ${READOBJ} --coff-imports ${CLIENT} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "llvm-readobj failed on ${CLIENT}")
+endif()
+string(REGEX MATCH "Name: environment\\.dll[^}]*" block "${out}")
+if(NOT block)
+  message(FATAL_ERROR "${CLIENT} does not import environment.dll")
+endif()
+string(REGEX MATCHALL "Symbol: [^\n]*" symbols "${block}")
+list(SORT symbols)
+set(want "Symbol:  (1);Symbol:  (2);Symbol:  (3);Symbol:  (4)")
+if(NOT symbols STREQUAL want)
+  message(FATAL_ERROR "imports of environment.dll by ${CLIENT}: '${symbols}', expected '${want}'")
+endif()
+message(STATUS "exports by name and ordinal, client imports by ordinal only")
