@@ -27,8 +27,16 @@ function(tcs_generate_export_defs table outdir)
       string(REGEX MATCH "@[0-9]+$" argbytes "${symbol}")
       string(APPEND msvc "  ${name}${argbytes} @${ordinal}\n")
     endif()
-    # dlltool reads the import name after the ordinal.
-    string(APPEND mingw "  ${symbol} @${ordinal} == ${name}\n")
+    # dlltool reads the import name after the ordinal. A MinGW caller asks
+    # for the declaration's own decoration: for a plain alias that is its
+    # name with @N, whatever entry it shares.
+    if(name MATCHES "^\\?")
+      set(caller_symbol ${symbol})
+    else()
+      string(REGEX MATCH "@[0-9]+$" argbytes "${symbol}")
+      set(caller_symbol ${name}${argbytes})
+    endif()
+    string(APPEND mingw "  ${caller_symbol} @${ordinal} == ${name}\n")
     math(EXPR count "${count} + 1")
   endforeach()
   # Rewritten only when changed, so an unchanged table relinks nothing.
