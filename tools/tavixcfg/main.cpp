@@ -213,10 +213,7 @@ int Set(const std::vector<std::string>& args) {
 }
 
 int Run(const std::vector<std::string>& args) {
-    if (args.empty()) {
-        WriteErr(kUsage);
-        return Fail(kBadInput, "missing command");
-    }
+    if (args.empty()) return Fail(kBadInput, "missing command (tavixcfg help lists the commands)");
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (command == "help" || command == "--help" || command == "-h" || command == "/?") return Help();
@@ -227,8 +224,7 @@ int Run(const std::vector<std::string>& args) {
     }
     if (command == "get") return Get(rest);
     if (command == "set") return Set(rest);
-    WriteErr(kUsage);
-    return Fail(kBadInput, "unknown command '" + command + "'");
+    return Fail(kBadInput, "unknown command '" + command + "' (tavixcfg help lists the commands)");
 }
 
 }  // namespace
