@@ -9,9 +9,10 @@
 //   call <op>...                       one call per op: GetSetupPath|size,
 //                                      SetLastActiveTime|n, SetLogServerAddr|text,
 //                                      GetLogServerPort, ...; prints "= result\ttext"
-//   --report <file> call <op>...       the same, with the output written to file
-//                                      once all calls are done (for a start from
-//                                      outside Wine, where no pipe reaches)
+//   --report <file> <mode> ...         any of these, with the output and the exit
+//                                      code written to file at the end (for starts
+//                                      that no pipe reaches, and for children that
+//                                      must not inherit each other's pipes)
 //
 // Writers and readers first report ready on the semaphore "<tag>-ready" and
 // wait for the event "<tag>-go", so that they all start at once.
@@ -45,24 +46,34 @@ bool WaitForGo(const char* tag) {
     return WaitForSingleObject(go.h, 60000) == WAIT_OBJECT_0;
 }
 
-int Writer(int argc, char** argv) {
+void Print(std::string* out, const char* format, ...) {
+    char line[2048];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    *out += line;
+}
+
+int Writer(int argc, char** argv, std::string* out) {
     WriterKey key;
     if (argc < 5 || !ParseWriterKey(argv[2], &key)) return 1;
     const int count = std::atoi(argv[3]);
     const bool raw = argc > 5 && std::strcmp(argv[5], "raw") == 0;
     if (!WaitForGo(argv[4])) return 2;
+    const DWORD start = GetTickCount();
     const WriterResult r = RunWriter(key, count, raw);
-    std::printf("last=%d failed=%d lost=%d\n", r.last, r.failed, r.lost);
+    Print(out, "last=%d failed=%d lost=%d ms=%lu\n", r.last, r.failed, r.lost, GetTickCount() - start);
     return 0;
 }
 
-int Reader(int argc, char** argv) {
+int Reader(int argc, char** argv, std::string* out) {
     if (argc < 3) return 1;
     const bool raw = argc > 3 && std::strcmp(argv[3], "raw") == 0;
     Handle stop{OpenEventA(SYNCHRONIZE, FALSE, SyncName(argv[2], "stop").c_str())};
     if (!stop.h || !WaitForGo(argv[2])) return 2;
     const ReaderResult r = RunReader(raw, [&] { return WaitForSingleObject(stop.h, 0) == WAIT_OBJECT_0; });
-    std::printf("reads=%d defaults=%d wrong=%d\n", r.reads, r.defaults, r.wrong);
+    Print(out, "reads=%d defaults=%d wrong=%d\n", r.reads, r.defaults, r.wrong);
     return 0;
 }
 
@@ -105,15 +116,6 @@ const Op kOps[] = {
     {"GetLastActiveTime", nullptr, nullptr, nullptr, tavixconfig::GetLastActiveTime},
     {"GetLastFaiLedTime", nullptr, nullptr, nullptr, tavixconfig::GetLastFaiLedTime},
 };
-
-void Print(std::string* out, const char* format, ...) {
-    char line[2048];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    *out += line;
-}
 
 int Call(int argc, char** argv, std::string* out) {
     for (int i = 2; i < argc; ++i) {
@@ -159,20 +161,19 @@ void WriteReport(const std::string& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const char* report = nullptr;
+    if (argc > 2 && std::strcmp(argv[1], "--report") == 0) {
+        report = argv[2];
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 2) return 1;
-    if (std::strcmp(argv[1], "writer") == 0) return Writer(argc, argv);
-    if (std::strcmp(argv[1], "reader") == 0) return Reader(argc, argv);
-    if (std::strcmp(argv[1], "call") == 0) {
-        std::string out;
-        const int rc = Call(argc, argv, &out);
-        std::fputs(out.c_str(), stdout);
-        return rc;
-    }
-    if (std::strcmp(argv[1], "--report") == 0 && argc > 3 && std::strcmp(argv[3], "call") == 0) {
-        std::string out;
-        const int rc = Call(argc - 2, argv + 2, &out);
-        WriteReport(argv[2], out + "exit " + std::to_string(rc) + "\n");
-        return rc;
-    }
-    return 1;
+    std::string out;
+    int rc = 1;
+    if (std::strcmp(argv[1], "writer") == 0) rc = Writer(argc, argv, &out);
+    else if (std::strcmp(argv[1], "reader") == 0) rc = Reader(argc, argv, &out);
+    else if (std::strcmp(argv[1], "call") == 0) rc = Call(argc, argv, &out);
+    if (report) WriteReport(report, out + "exit " + std::to_string(rc) + "\n");
+    else std::fputs(out.c_str(), stdout);
+    return rc;
 }
