@@ -1,0 +1,34 @@
+# bench_report: the one table of scripts/bench.sh (report.cpp). Its folder of
+# its own, with the DLLs beside it, is the library's host directory.
+set(_report_dir ${CMAKE_BINARY_DIR}/bench/report)
+add_executable(bench_report ${CMAKE_CURRENT_LIST_DIR}/report.cpp)
+target_link_libraries(bench_report PRIVATE TavixConfigSet::client environment ws2_32)
+set_target_properties(bench_report PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${_report_dir})
+
+foreach(_dll IN ITEMS TavixConfigSet environment)
+  set(_stamp ${CMAKE_CURRENT_BINARY_DIR}/bench_report.${_dll}.copied)
+  add_custom_command(OUTPUT ${_stamp}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${_report_dir}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${_dll}> ${_report_dir}/
+      COMMAND ${CMAKE_COMMAND} -E touch ${_stamp}
+      DEPENDS ${_dll} $<TARGET_FILE:${_dll}>
+      VERBATIM)
+  list(APPEND _report_stamps ${_stamp})
+endforeach()
+add_custom_target(bench_report.runtime DEPENDS ${_report_stamps})
+add_dependencies(bench_report bench_report.runtime)
+
+# Every benchmark program of this folder, for `scripts/bench.sh --all`:
+# written once all fragments have been read.
+function(_tcs_list_bench_programs)
+  get_property(targets DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} PROPERTY BUILDSYSTEM_TARGETS)
+  set(programs "")
+  foreach(t IN LISTS targets)
+    get_target_property(type ${t} TYPE)
+    if(type STREQUAL "EXECUTABLE" AND NOT t STREQUAL "bench_report")
+      string(APPEND programs "${t}=$<TARGET_FILE:${t}>\n")
+    endif()
+  endforeach()
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/bench/programs.txt CONTENT "${programs}")
+endfunction()
+cmake_language(DEFER CALL _tcs_list_bench_programs)
