@@ -160,7 +160,10 @@ Run RunChild(const std::string& dir, const std::vector<std::string>& calls) {
     }
     std::string image = std::string("Z:") + loader;
     for (char& c : image) if (c == '/') c = '\\';
-    const std::string report = std::string(kBase) + "\\report.txt";
+    // A name of its own per start: no report of an earlier start can be taken for it.
+    static int starts = 0;
+    const std::string report = std::string(kBase) + "\\report-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++starts) + ".txt";
     DeleteFileA(report.c_str());
     std::string line = std::string(loader) + " " + JoinPath(dir, "config_child.exe") + " --report " + report + " call";
     for (const std::string& c : calls) line += " " + c;
