@@ -174,22 +174,20 @@ Spread Processes(const char* mode, int processes, int calls) {
     std::vector<Child> children(processes);
     for (Child& c : children) {
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        HANDLE readEnd, writeEnd;
-        CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-        c.out.h = readEnd;
+        Handle writeEnd;  // the child's copy is all that must stay open
+        if (!CreatePipe(&c.out.h, &writeEnd.h, &inherit, 0)) continue;
+        SetHandleInformation(c.out.h, HANDLE_FLAG_INHERIT, 0);
         std::string line = "\"" + OwnPath() + "\" --reader " + mode + " " + std::to_string(calls) + " " + eventName;
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = writeEnd;
+        si.hStdOutput = writeEnd.h;
         si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
         PROCESS_INFORMATION pi = {};
         if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
             c.process.h = pi.hProcess;
-            CloseHandle(pi.hThread);
+            Handle thread(pi.hThread);
         }
-        CloseHandle(writeEnd);
     }
     // Each reader has loaded the library and opened the store once before it
     // says it is ready, so only the reads are timed.
@@ -202,7 +200,7 @@ Spread Processes(const char* mode, int processes, int calls) {
         std::string text;
         char chunk[256];
         DWORD n;
-        while (ReadFile(c.out.h, chunk, sizeof chunk, &n, nullptr) && n > 0) text.append(chunk, n);
+        while (c.out.h && ReadFile(c.out.h, chunk, sizeof chunk, &n, nullptr) && n > 0) text.append(chunk, n);
         if (c.process.h) WaitForSingleObject(c.process.h, 120000);
         const double seconds = std::atof(text.c_str());
         if (seconds > 0) { sum += seconds; longest = std::max(longest, seconds); ++counted; }
