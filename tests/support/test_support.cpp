@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <sstream>
 
 namespace tcs_test {
@@ -42,6 +43,8 @@ std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info
     while (!text.empty() && text.back() == '\0') text.pop_back();
     return text;
 }
+
+std::mutex g_creatingProcess;
 
 struct Drain {
     HANDLE pipe;
@@ -131,27 +134,33 @@ void CopyBesideMe(const std::vector<std::string>& names, const std::string& dir)
 ProcessResult RunProcess(const std::string& exe, const std::vector<std::string>& args,
                          const ProcessOptions& options) {
     ProcessResult result;
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     Handle readEnd, writeEnd;
-    if (!CreatePipe(&readEnd.h, &writeEnd.h, &inherit, 0)) return result;
-    SetHandleInformation(readEnd.h, HANDLE_FLAG_INHERIT, 0);
-
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = writeEnd.h;
-    si.hStdError = writeEnd.h;
     PROCESS_INFORMATION pi = {};
-    std::string line = CommandLine(exe, args);
-    const DWORD flags = options.traceDebugOutput ? DEBUG_ONLY_THIS_PROCESS : 0;
-    if (!CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, TRUE, flags, nullptr,
-                        options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(),
-                        &si, &pi))
-        return result;
+    {
+        // The write end is inheritable only while this child is made, so a
+        // child started at the same moment from another thread never holds
+        // it (and never keeps this pipe open).
+        std::lock_guard<std::mutex> creating(g_creatingProcess);
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        if (!CreatePipe(&readEnd.h, &writeEnd.h, &inherit, 0)) return result;
+        SetHandleInformation(readEnd.h, HANDLE_FLAG_INHERIT, 0);
+
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        si.hStdOutput = writeEnd.h;
+        si.hStdError = writeEnd.h;
+        std::string line = CommandLine(exe, args);
+        const DWORD flags = options.traceDebugOutput ? DEBUG_ONLY_THIS_PROCESS : 0;
+        const BOOL created = CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, TRUE, flags, nullptr,
+                                            options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(),
+                                            &si, &pi);
+        CloseHandle(writeEnd.h);
+        writeEnd.h = nullptr;
+        if (!created) return result;
+    }
     Handle process{pi.hProcess}, thread{pi.hThread};
-    CloseHandle(writeEnd.h);
-    writeEnd.h = nullptr;
 
     // Output is drained on a thread of its own so a chatty child never blocks.
     Drain drain{readEnd.h, &result.output};
