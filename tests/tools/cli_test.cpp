@@ -402,8 +402,13 @@ TEST(Tavixcfg, JsonCarriesAnsiTextAsUtf8) {
     ASSERT_EQ(set.exitCode, 0u) << set.err;
     EXPECT_EQ(Get(agent, "CurrentUser"), c->ansi);
     EXPECT_EQ(ProbeBufferHex(agent, "GetCurrentUser|6"), Hex(c->ansi) + "00cc");
+    // Bytes the code page cannot map (a GBK lead byte with no trail byte),
+    // stored by another program: the JSON stays valid all the same.
+    const ToolRun stored = agent.Probe({"SetUnitIdentity|ab\\x81\\xff\\x81|6"});
+    ASSERT_EQ(stored.exitCode, 0u) << stored.out;
     const Json doc = ShowJson(agent);
     EXPECT_EQ(Entry(doc, "CurrentUser").Find("value")->string, c->utf8);
+    EXPECT_EQ(Entry(doc, "UnitIdentity").Find("value")->string.substr(0, 2), "ab");
 }
 
 TEST(Tavixcfg, JsonEscapesQuotesBackslashesAndControlBytes) {
