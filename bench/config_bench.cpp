@@ -16,19 +16,9 @@
 #include <vector>
 
 #include "TavixConfigSet.h"
+#include "bench_timing.h"
 
 namespace {
-
-double Now() {
-    static const double tick = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return 1.0 / static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * tick;
-}
 
 // Time per call in microseconds, the median over rounds. The library call
 // and its bare counterpart alternate round by round, and the ratio is the
@@ -42,24 +32,14 @@ struct Pair {
     double bareBest;
 };
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 template <typename L, typename B>
 Pair PerCallUs(L library, B bare, int calls, int rounds = 31) {
-    std::vector<double> l, b, ratio;
-    for (int r = 0; r < rounds; ++r) {
-        double start = Now();
-        for (int i = 0; i < calls; ++i) library(i);
-        l.push_back((Now() - start) * 1e6 / calls);
-        start = Now();
-        for (int i = 0; i < calls; ++i) bare(i);
-        b.push_back((Now() - start) * 1e6 / calls);
-        ratio.push_back(l.back() / b.back());
-    }
-    return {Median(l), Median(b), Median(ratio), *std::min_element(l.begin(), l.end()),
+    const bench::Rounds t = bench::Alternate(library, calls, bare, calls, rounds);
+    const std::vector<double>& l = t.first;
+    const std::vector<double>& b = t.second;
+    std::vector<double> ratio;
+    for (size_t r = 0; r < l.size(); ++r) ratio.push_back(l[r] / b[r]);
+    return {bench::Median(l), bench::Median(b), bench::Median(ratio), *std::min_element(l.begin(), l.end()),
             *std::min_element(b.begin(), b.end())};
 }
 

@@ -12,37 +12,23 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
 
+#include "bench_timing.h"
 #include "environment.h"
 
 namespace {
 
-double Now() {
-  static const double tick = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return 1.0 / static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * tick;
-}
+using bench::Now;
 
 // Median over rounds of the time per call, in microseconds.
 template <typename F>
 double PerCallUs(F call, int calls, int rounds = 7) {
   std::vector<double> t;
-  for (int r = 0; r < rounds; ++r) {
-    const double start = Now();
-    for (int i = 0; i < calls; ++i) call();
-    t.push_back((Now() - start) * 1e6 / calls);
-  }
-  std::sort(t.begin(), t.end());
-  return t[t.size() / 2];
+  for (int r = 0; r < rounds; ++r) t.push_back(bench::RoundUs(call, calls));
+  return bench::Median(t);
 }
 
 int Getter(const char* key, void* buffer, unsigned int capacity) {

@@ -10,48 +10,25 @@
 
 #include "TavixConfigSet.h"
 #include "environment.h"
+#include "bench_timing.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace {
 
 constexpr char kKey[] = "Network.CenterPort";
 
-double Seconds() {
-    static const double tick = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return 1.0 / static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * tick;
-}
-
 struct Pair {
     double raw, library;  // microseconds per call, median over rounds
 };
 
-// The two take turns round by round, so a slow spell of the machine (or of
-// its disk) falls on both alike.
+// The two take turns round by round (bench::Alternate).
 template <typename Raw, typename Library>
 Pair PerCallUs(Raw raw, Library library, int calls, int rounds) {
-    std::vector<double> r, l;
-    for (int round = 0; round < rounds; ++round) {
-        double start = Seconds();
-        for (int i = 0; i < calls; ++i) raw();
-        r.push_back((Seconds() - start) * 1e6 / calls);
-        start = Seconds();
-        for (int i = 0; i < calls; ++i) library();
-        l.push_back((Seconds() - start) * 1e6 / calls);
-    }
-    std::sort(r.begin(), r.end());
-    std::sort(l.begin(), l.end());
-    return {r[r.size() / 2], l[l.size() / 2]};
+    const bench::Rounds t = bench::Alternate(raw, calls, library, calls, rounds);
+    return {bench::Median(t.first), bench::Median(t.second)};
 }
 
 int RawGet(std::int32_t* value) {

@@ -16,6 +16,7 @@
 
 #include "TavixConfigSet.h"
 #include "environment.h"
+#include "bench_timing.h"
 
 #include <algorithm>
 #include <atomic>
@@ -32,21 +33,8 @@ namespace {
 constexpr char kPortKey[] = "Network.CenterPort";
 constexpr std::int32_t kPort = 8080;
 
-double Now() {
-    static const double tick = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return 1.0 / static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * tick;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::Median;
+using bench::Now;
 
 // How many calls make one round of about `seconds`.
 template <typename F>
@@ -65,22 +53,14 @@ struct Pair {
     double bare = 0;
 };
 
-// The library call and its bare counterpart take turns round by round, so a
-// slow spell of the machine (or its disk) falls on both alike.
+// The library call and its bare counterpart take turns round by round
+// (bench::Alternate), each with the calls that fill its own round.
 template <typename L, typename B>
 Pair Measure(L library, B bare, double roundSeconds = 0.05, int rounds = 7) {
     const int nl = CallsFor(library, roundSeconds);
     const int nb = CallsFor(bare, roundSeconds);
-    std::vector<double> l, b;
-    for (int r = 0; r < rounds; ++r) {
-        double start = Now();
-        for (int i = 0; i < nl; ++i) library();
-        l.push_back((Now() - start) * 1e6 / nl);
-        start = Now();
-        for (int i = 0; i < nb; ++i) bare();
-        b.push_back((Now() - start) * 1e6 / nb);
-    }
-    return {Median(l), Median(b)};
+    const bench::Rounds t = bench::Alternate(library, nl, bare, nb, rounds);
+    return {Median(t.first), Median(t.second)};
 }
 
 std::string OwnPath() {
