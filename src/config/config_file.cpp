@@ -16,35 +16,55 @@ namespace {
 constexpr DWORD kLockWaitMs = 5000;
 
 // Named after the file so that unrelated agent folders never wait for each
-// other; upper-cased because the file system ignores case.
+// other; upper-cased in the system's code page because the file system
+// ignores case.
 void LockName(const char* path, char (&name)[96]) {
+    char folded[kPathBufferSize] = {};
+    lstrcpynA(folded, path, sizeof folded);
+    CharUpperBuffA(folded, static_cast<DWORD>(lstrlenA(folded)));
     std::uint64_t hash = 1469598103934665603ull;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(path); *p; ++p) {
-        unsigned char c = *p;
-        if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
-        if (c == '/') c = '\\';
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(folded); *p; ++p) {
+        const unsigned char c = *p == '/' ? '\\' : *p;
         hash = (hash ^ c) * 1099511628211ull;
     }
     std::snprintf(name, sizeof name, "Global\\TavixConfigSet.NetbarCfg.%08lx%08lx",
                   static_cast<unsigned long>(hash >> 32), static_cast<unsigned long>(hash));
 }
 
-// Programs of any account on the PC share the file, so any of them may take
-// the lock.
-SECURITY_ATTRIBUTES* OpenToEveryone() {
-    static SECURITY_DESCRIPTOR descriptor;
+// Programs of every account on the PC share the file, so every signed-in
+// account may wait on and release the lock; only the system and
+// administrators may change it. Built once, in static storage.
+SECURITY_ATTRIBUTES* SharedLockAttributes() {
     static SECURITY_ATTRIBUTES attributes;
     static const bool ready = [] {
-        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+        static SECURITY_DESCRIPTOR descriptor;
+        static DWORD sids[3][SECURITY_MAX_SID_SIZE / sizeof(DWORD)];
+        static DWORD acl[256 / sizeof(DWORD)];
+        const struct { WELL_KNOWN_SID_TYPE who; DWORD rights; } grants[] = {
+            {WinLocalSystemSid, MUTEX_ALL_ACCESS},
+            {WinBuiltinAdministratorsSid, MUTEX_ALL_ACCESS},
+            {WinAuthenticatedUserSid, SYNCHRONIZE | MUTEX_MODIFY_STATE},
+        };
+        bool ok = InitializeAcl(reinterpret_cast<ACL*>(acl), sizeof acl, ACL_REVISION) &&
+                  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+        for (int i = 0; ok && i < 3; ++i) {
+            DWORD size = sizeof sids[i];
+            ok = CreateWellKnownSid(grants[i].who, nullptr, sids[i], &size) &&
+                 AddAccessAllowedAce(reinterpret_cast<ACL*>(acl), ACL_REVISION, grants[i].rights, sids[i]);
+        }
+        ok = ok && SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<ACL*>(acl), FALSE);
         attributes.nLength = sizeof attributes;
-        attributes.lpSecurityDescriptor = &descriptor;
+        attributes.lpSecurityDescriptor = ok ? &descriptor : nullptr;
         attributes.bInheritHandle = FALSE;
         return true;
     }();
     (void)ready;
     return &attributes;
 }
+
+// Only what taking and releasing needs, so a mutex made by another account
+// opens for an ordinary user too.
+constexpr DWORD kLockAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
 
 class ConfigFileLock {
 public:
@@ -55,15 +75,16 @@ public:
         // between most calls, it is made ours at once. That saves the wait,
         // one of the four round trips to the kernel that the lock costs.
         SetLastError(ERROR_SUCCESS);
-        mutex_ = UniqueHandle(CreateMutexA(OpenToEveryone(), TRUE, name));
+        mutex_ = UniqueHandle(CreateMutexExA(SharedLockAttributes(), name, CREATE_MUTEX_INITIAL_OWNER, kLockAccess));
         if (!mutex_)
             return;
         if (GetLastError() != ERROR_ALREADY_EXISTS) {
             held_ = true;
             return;
         }
-        // An abandoned mutex is ours now: its holder died between operations
-        // of whole files, so the file is as the last write left it.
+        // An abandoned mutex is ours now. Its holder died during a profile
+        // operation; the file is whatever that operation left, and waiting
+        // longer would not mend it.
         const DWORD wait = WaitForSingleObject(mutex_.get(), kLockWaitMs);
         held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
     }

@@ -33,7 +33,7 @@ HINSTANCE AfxGetResourceHandle() { return g_module; }
 // The entry code of a regular DLL: the C runtime has run the static
 // constructors (the application object among them) before attach and runs
 // the destructors after detach.
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserved*/) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
     switch (reason) {
     case DLL_PROCESS_ATTACH: {
         g_module = module;
@@ -51,7 +51,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID /*reserved
     case DLL_PROCESS_DETACH:
         if (CWinApp* app = AfxGetApp())
             app->ExitInstance();
-        AfxSocketTerm();
+        // At an unload the start-up is undone. When the process ends, other
+        // threads may have died inside the socket layer; the system reclaims
+        // it then.
+        if (reserved == nullptr)
+            AfxSocketTerm();
         return TRUE;
     default:
         return TRUE;
