@@ -13,8 +13,9 @@
  *   signed-in account read and write it. The variable is read at each
  *   EnvOpen until one succeeds, then never again in that process. The
  *   folder's full path may have at most ENV_MAX_DIR characters, and it
- *   must be on a local disk: every process maps the file, and only local files keep all their views in step. The
- *   writers' lock is the named mutex
+ *   must be on a local disk: every process maps the file, and only local
+ *   files keep all their views in step. The writers' lock is the named
+ *   mutex
  *   "Global\TavixEnvironment-<hash of the folder's full path, upper-cased>",
  *   so stores in different folders never share a lock. The file has a fixed
  *   size of about 8.2 MiB; while a process uses it, no one can rename,
