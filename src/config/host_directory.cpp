@@ -35,7 +35,10 @@ void FindHostDirectory(HostDirectory& dir) {
     if (char* slash = std::strrchr(dir.text, '\\'))
         std::memset(slash, 0, sizeof dir.text - static_cast<size_t>(slash - dir.text));
     dir.length = static_cast<unsigned>(std::strlen(dir.text));
-    OutputDebugStringA(dir.text);
+    // The trace is for a debugger; without one, Wine and Windows still pay
+    // for an exception and a shared-buffer check on every call.
+    if (IsDebuggerPresent())
+        OutputDebugStringA(dir.text);
 }
 
 // Text into a caller's buffer, zero-filled to its end; all zeros when the
