@@ -9,7 +9,7 @@ packages=(
   googletest
   wine wine32:i386
   clang lld llvm
-  iproute2 util-linux zip python3
+  iproute2 util-linux hostname python3
 )
 
 have_all() {
