@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace tavixconfig {
 namespace {
@@ -21,6 +22,20 @@ constexpr DWORD kLockWaitMs = 5000;
 void LockName(const char* path, char (&name)[96]) {
     char folded[kPathBufferSize] = {};
     lstrcpynA(folded, path, sizeof folded);
+    // A program started under a short (8.3) name sees its folder spelled so;
+    // short names always hold a '~', so only then is the long form asked for.
+    if (std::strchr(folded, '~')) {
+        if (char* slash = std::strrchr(folded, '\\')) {
+            const char* fileName = path + (slash - folded) + 1;
+            *slash = 0;
+            char longForm[kPathBufferSize] = {};
+            const DWORD n = GetLongPathNameA(folded, longForm, sizeof longForm);
+            if (n != 0 && n + 1 + std::strlen(fileName) < sizeof folded)
+                std::snprintf(folded, sizeof folded, "%s\\%s", longForm, fileName);
+            else
+                *slash = '\\';
+        }
+    }
     CharUpperBuffA(folded, static_cast<DWORD>(lstrlenA(folded)));
     std::uint64_t hash = 1469598103934665603ull;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(folded); *p; ++p) {
