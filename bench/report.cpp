@@ -291,14 +291,15 @@ int Report() {
                                 [] { if (BareSet(kPort) != ENV_OK) ++g_wrong; }, 0.2, 5);
     add("environment store", "SetCenterPort", envSet, "EnvOpen + EnvWrite + EnvClose (durable)");
 
-    // Derived: the module name (and the debugger line), or the socket layer.
+    // Derived: the module name (with the debugger line when one listens), or
+    // the socket layer.
     char buffer[MAX_PATH];
     const Pair setupPath = Measure([&] { tavixconfig::GetSetupPath(buffer, sizeof buffer); },
                                    [&] {
                                        GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-                                       OutputDebugStringA(buffer);
+                                       if (IsDebuggerPresent()) OutputDebugStringA(buffer);
                                    });
-    add("derived", "GetSetupPath", setupPath, "GetModuleFileNameA + OutputDebugStringA");
+    add("derived", "GetSetupPath", setupPath, "GetModuleFileNameA (+ OutputDebugStringA under a debugger)");
     const Pair localAddr = Measure([&] { tavixconfig::GetLocalAddr(buffer, sizeof buffer); },
                                    [&] {
                                        WSADATA data;
