@@ -5,18 +5,7 @@ add_executable(bench_report ${CMAKE_CURRENT_LIST_DIR}/report.cpp)
 target_link_libraries(bench_report PRIVATE TavixConfigSet::client environment ws2_32)
 set_target_properties(bench_report PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${_report_dir})
 
-foreach(_dll IN ITEMS TavixConfigSet environment)
-  set(_stamp ${CMAKE_CURRENT_BINARY_DIR}/bench_report.${_dll}.copied)
-  add_custom_command(OUTPUT ${_stamp}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${_report_dir}
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${_dll}> ${_report_dir}/
-      COMMAND ${CMAKE_COMMAND} -E touch ${_stamp}
-      DEPENDS ${_dll} $<TARGET_FILE:${_dll}>
-      VERBATIM)
-  list(APPEND _report_stamps ${_stamp})
-endforeach()
-add_custom_target(bench_report.runtime DEPENDS ${_report_stamps})
-add_dependencies(bench_report bench_report.runtime)
+tcs_copy_runtime(bench_report ${_report_dir} TavixConfigSet environment)
 
 # Every benchmark program of this folder, for `scripts/bench.sh --all`:
 # written once all fragments have been read.

@@ -26,24 +26,6 @@ add_test(NAME wine.stop COMMAND ${CMAKE_BINARY_DIR}/wine-prefix.sh stop)
 set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
 
-# Copies the files of RUNTIME targets into DIR whenever they change.
-function(tcs_copy_runtime owner dir)
-  foreach(rt IN LISTS ARGN)
-    set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${owner}.${rt}.copied)
-    add_custom_command(OUTPUT ${stamp}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${rt}> ${dir}/
-      COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
-      DEPENDS ${rt} $<TARGET_FILE:${rt}>
-      VERBATIM)
-    list(APPEND stamps ${stamp})
-  endforeach()
-  if(stamps)
-    add_custom_target(${owner}.runtime DEPENDS ${stamps})
-    add_dependencies(${owner} ${owner}.runtime)
-  endif()
-endfunction()
-
 # tcs_add_wine_test(NAME SOURCES ... [LIBRARIES ...] [RUNTIME targets...]
 #                   [ENVIRONMENT VAR=value...] [LABELS ...])
 # A GoogleTest program in build/tests/NAME, run there under Wine. The
