@@ -26,14 +26,11 @@ struct HostDirectory {
 
 // One call, one trace: the directory goes to the debugger output once.
 void FindHostDirectory(HostDirectory& dir) {
-    std::memset(dir.text, 0, sizeof dir.text);
-    DWORD n = GetModuleFileNameA(nullptr, dir.text, sizeof dir.text);
-    if (n == 0 || n >= sizeof dir.text) {
-        std::memset(dir.text, 0, sizeof dir.text);
-        n = 0;
-    }
-    if (char* slash = std::strrchr(dir.text, '\\'))
-        std::memset(slash, 0, sizeof dir.text - static_cast<size_t>(slash - dir.text));
+    const DWORD n = GetModuleFileNameA(nullptr, dir.text, sizeof dir.text);
+    if (n == 0 || n >= sizeof dir.text)
+        dir.text[0] = 0;  // unknown or cut: no directory at all
+    else if (char* slash = std::strrchr(dir.text, '\\'))
+        *slash = 0;
     dir.length = static_cast<unsigned>(std::strlen(dir.text));
     // The trace is for a debugger; without one, Wine and Windows still pay
     // for an exception and a shared-buffer check on every call.
